@@ -1,0 +1,25 @@
+#pragma once
+// The identity string exported by the sibling reader module.
+
+#if defined(_WIN32)
+#  if defined(KORSAX_BUILDING)
+#    define KORSAX_API __declspec(dllexport)
+#  else
+#    define KORSAX_API __declspec(dllimport)
+#  endif
+#else
+#  define KORSAX_API __attribute__((visibility("default")))
+#endif
+
+// The build date and time as the compiler reports them, as UTF-16 literals.
+#define QZ_WIDEN_(s) u##s
+#define QZ_WIDEN(s) QZ_WIDEN_(s)
+#define QZ_BUILD_DATE QZ_WIDEN(__DATE__)
+#define QZ_BUILD_TIME QZ_WIDEN(__TIME__)
+
+namespace KorSax_08_00_00_00 {
+
+// "<KorLibrary::KorSax::08::00::00::00::Unicode-Intel-Release::Timestamp::date::time>"
+extern KORSAX_API const char16_t* const __g_korlibrary_info;
+
+}  // namespace KorSax_08_00_00_00
