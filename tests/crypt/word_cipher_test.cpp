@@ -174,7 +174,9 @@ TEST(DecryptBuffer, AddressDoesNotMatter) {
             ASSERT_EQ(0, std::memcmp(store.data() + offset, expected.data(), length))
                 << "length " << length << " offset " << offset;
             for (size_t i = 0; i < store.size(); ++i) {
-                if (i < offset || i >= offset + length) ASSERT_EQ(store[i], 0xEE) << "overrun at " << i;
+                if (i < offset || i >= offset + length) {
+                    ASSERT_EQ(store[i], 0xEE) << "overrun at " << i;
+                }
             }
             std::memcpy(store.data() + offset, plain.data(), length);
             reftest::DecryptBuffer(store.data() + offset, length, key);
@@ -260,7 +262,9 @@ TEST(Encipher, RoundTripOverLengthsKeysAndAddresses) {
             const auto plain = RandomBytes(rng, n + offset);
             auto data = plain;
             qwriter::EncipherBuffer(data.data() + offset, n, key);
-            if (n >= 4) ASSERT_NE(data, plain) << "enciphering changed nothing, n=" << n;
+            if (n >= 4) {
+                ASSERT_NE(data, plain) << "enciphering changed nothing, n=" << n;
+            }
             DecryptBuffer(data.data() + offset, n, key);
             ASSERT_EQ(data, plain) << "key " << key << " length " << n;
         }
