@@ -32,9 +32,11 @@ public:
     MZipArchive& operator=(const MZipArchive&) = delete;
 
     // Opens a container for reading; false (nothing thrown) when the file is
-    // missing, unreadable or not a single-disk zip archive.
+    // missing, unreadable or not a single-disk zip archive, or when this
+    // archive already has a container open.
     bool Open(const std::u16string& path);
-    // Creates (or truncates) a container file for writing; false on failure.
+    // Creates (or truncates) a container file for writing, the archive starting
+    // at offset 0; false on failure or when a container is already open.
     bool Create(const std::u16string& path);
     // Finishes and closes the writer if one is open, else closes the reader.
     // False when nothing was open or the record layer reported an error.
@@ -44,11 +46,14 @@ public:
     // entry and wrapping, and opens it for reading. Throws
     // MZipArchiveError::MFileNotFound when absent or unopenable.
     MZipFile OpenFile(const std::string& name);
-    // Starts a new entry, stored at level 0, deflated otherwise. Throws
-    // MZipArchiveError::MFileNotCreated when refused (e.g. no writer open).
+    // Starts a new entry, stored at level 0, deflated otherwise; an entry still
+    // open is finished first. Throws MZipArchiveError::MFileNotCreated when
+    // refused (no writer open, a level zlib rejects, a name holding a zero byte).
     MZipFile OpenNewFile(const std::string& name, ESAXCompressionLevel level);
     // Delivers up to length uncompressed bytes; 0 at the end or for length 0.
     // Throws MZipArchiveError::MDeflate on a read or inflate error or a closed entry.
+    // The entry operations below honour only handles of this archive's open
+    // reader or writer; any other handle counts as closed.
     int ReadFile(MZipFile& file, void* destination, uint32_t length);
     // Adds length bytes to a new entry; returns 0. Throws MZipArchiveError::MInflate.
     int WriteFile(MZipFile& file, const void* source, uint32_t length);
