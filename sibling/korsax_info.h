@@ -11,15 +11,10 @@
 #  define KORSAX_API __attribute__((visibility("default")))
 #endif
 
-// The build date and time as the compiler reports them, as UTF-16 literals.
-#define QZ_WIDEN_(s) u##s
-#define QZ_WIDEN(s) QZ_WIDEN_(s)
-#define QZ_BUILD_DATE QZ_WIDEN(__DATE__)
-#define QZ_BUILD_TIME QZ_WIDEN(__TIME__)
-
 namespace KorSax_08_00_00_00 {
 
-// "<KorLibrary::KorSax::08::00::00::00::Unicode-Intel-Release::Timestamp::date::time>"
+// "<KorLibrary::KorSax::08::00::00::00::Unicode-Intel-Release::Timestamp::date::time>",
+// fixed when the module is built.
 extern KORSAX_API const char16_t* const __g_korlibrary_info;
 
 }  // namespace KorSax_08_00_00_00
