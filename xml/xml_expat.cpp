@@ -4,7 +4,6 @@
 #include "xml/number_text.h"
 
 #include <algorithm>
-#include <climits>
 #include <new>
 
 namespace {
