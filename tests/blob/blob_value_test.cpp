@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace {
@@ -16,6 +17,8 @@ struct ValueCase {
     int32_t size;
     std::u16string name;
 };
+
+void PrintTo(const ValueCase& c, std::ostream* os) { *os << c.label; }
 
 class BlobValueParse : public ::testing::TestWithParam<ValueCase> {};
 
