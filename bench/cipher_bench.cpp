@@ -3,7 +3,9 @@
 // already pays) and against the literal series-based algorithm. Compare the
 // per-chunk times of one run; bytes_per_second is shown for each.
 
+#include "crypt/decipher_key.h"
 #include "crypt/decryptor_factory.h"
+#include "crypt/word_blocks.h"
 #include "crypt/word_cipher.h"
 #include "tests/crypt/reference_cipher.h"
 
@@ -11,6 +13,7 @@
 #include <zlib.h>
 
 #include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -89,6 +92,32 @@ void BM_ReferenceLoop4096(benchmark::State& state) {
 }
 BENCHMARK(BM_ReferenceLoop4096);
 
+// Each block routine this processor can run, not only the selected one.
+void BM_BlockRoutine4096(benchmark::State& state, qcrypt::BlockRoutine routine) {
+    auto data = Data();
+    const uint32_t ia = qcrypt::InverseOf(qcrypt::kMultiplier);
+    const uint32_t ik = qcrypt::InverseOf(qcrypt::EffectiveKey(0x12345679u));
+    size_t i = 0;
+    for (auto _ : state) {
+        routine(data.data() + kChunk * i, kChunk / qcrypt::kBlockBytes, ia, ik);
+        benchmark::DoNotOptimize(data.data());
+        i = (i + 1) % kChunks;
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * kChunk);
+}
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    size_t count = 0;
+    const qcrypt::BlockRoutineInfo* routines = qcrypt::AvailableBlockRoutines(count);
+    for (size_t r = 0; r < count; ++r) {
+        benchmark::RegisterBenchmark((std::string("BM_BlockRoutine4096/") + routines[r].name).c_str(),
+                                     BM_BlockRoutine4096, routines[r].routine);
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

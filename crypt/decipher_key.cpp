@@ -1,39 +1,25 @@
 // The fast keyed deciphering path. Each 32-bit word goes through
 //   XOR mask 1, reverse, (x - c) * A^-1, XOR mask 2, (x - c) * K'^-1,
 //   XOR mask 3, reverse, (x - c) * A^-1, XOR mask 4
-// with straight-line code that the compiler can vectorise; the inverses are
-// exact modulo 2^32, so results equal the series-based definition bit for bit.
-// Words are loaded and stored with memcpy, which makes the result the same for
-// every buffer address (the defined scratch-block route gives that result too).
+// in straight-line code; the inverses are exact modulo 2^32, so results equal
+// the series-based definition bit for bit. Whole 32-byte blocks go to the
+// vectorised block routine, the rest word by word. Words are loaded and stored
+// with memcpy, so the result is the same for every buffer address (the defined
+// scratch-block route gives that result too).
 
 #include "crypt/decipher_key.h"
 
 #include "crypt/cipher_constants.h"
+#include "crypt/word_blocks.h"
+#include "crypt/word_reverse.h"
 
 #include <cstring>
 
 namespace qcrypt {
 namespace {
 
-inline uint32_t Reverse32(uint32_t x) {
-    x = (x >> 16) | (x << 16);
-    x = ((x >> 8) & 0x00FF00FFu) | ((x & 0x00FF00FFu) << 8);
-    x = ((x >> 4) & 0x0F0F0F0Fu) | ((x & 0x0F0F0F0Fu) << 4);
-    x = ((x >> 2) & 0x33333333u) | ((x & 0x33333333u) << 2);
-    x = ((x >> 1) & 0x55555555u) | ((x & 0x55555555u) << 1);
-    return x;
-}
-
 inline uint32_t Reverse16(uint32_t x) { return Reverse32(x) >> 16; }
 inline uint32_t Reverse8(uint32_t x) { return Reverse32(x) >> 24; }
-
-inline uint32_t ToLittleEndian(uint32_t x) {
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-    return __builtin_bswap32(x);
-#else
-    return x;
-#endif
-}
 
 }  // namespace
 
@@ -89,25 +75,15 @@ uint8_t MDecipherKey::Word8(uint8_t value) const {
 
 void MDecipherKey::Buffer(void* buffer, uint32_t length) const {
     unsigned char* bytes = static_cast<unsigned char*>(buffer);
+    const size_t blocks = length / kBlockBytes;
+    if (blocks != 0) SelectedBlockRoutine()(bytes, blocks, inverseMultiplier_, inverseKey_);
     const uint32_t words = length / 4;
-    // Local copies keep the loop free of loads through this (helps vectorising).
-    const uint32_t ia = inverseMultiplier_;
-    const uint32_t ik = inverseKey_;
-    for (uint32_t i = 0; i < words; ++i) {
+    for (uint32_t i = static_cast<uint32_t>(blocks * kBlockBytes / 4); i < words; ++i) {
+        unsigned char* p = bytes + 4 * static_cast<size_t>(i);
         uint32_t x;
-        std::memcpy(&x, bytes + 4 * static_cast<size_t>(i), 4);
-        x = ToLittleEndian(x);
-        x ^= kMask1;
-        x = Reverse32(x);
-        x = (x - kIncrement) * ia;
-        x ^= kMask2;
-        x = (x - kIncrement) * ik;
-        x ^= kMask3;
-        x = Reverse32(x);
-        x = (x - kIncrement) * ia;
-        x ^= kMask4;
-        x = ToLittleEndian(x);
-        std::memcpy(bytes + 4 * static_cast<size_t>(i), &x, 4);
+        std::memcpy(&x, p, 4);
+        x = FromLittleEndian(Word32(FromLittleEndian(x)));
+        std::memcpy(p, &x, 4);
     }
     unsigned char* tail = bytes + 4 * static_cast<size_t>(words);
     const uint32_t rest = length % 4;

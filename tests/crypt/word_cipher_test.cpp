@@ -3,6 +3,7 @@
 // independence, key rules, and the enciphering direction of the writer.
 
 #include "crypt/decipher_key.h"
+#include "crypt/word_blocks.h"
 #include "crypt/word_cipher.h"
 #include "tests/crypt/reference_cipher.h"
 #include "tools/writer/encipher.h"
@@ -233,6 +234,32 @@ TEST(DecryptBuffer, NoChainingBetweenGroupsOrCalls) {
     auto chunked = plain;
     for (uint32_t at = 0; at < 10000; at += 4096) DecryptBuffer(chunked.data() + at, std::min(4096u, 10000u - at), 99);
     EXPECT_EQ(whole, chunked);
+}
+
+// Every block routine this processor can run (not only the one selected)
+// agrees with the reference, at every address offset.
+TEST(DecipherKey, EveryBlockRoutineMatchesReference) {
+    size_t count = 0;
+    const qcrypt::BlockRoutineInfo* routines = qcrypt::AvailableBlockRoutines(count);
+    ASSERT_GE(count, 1u);
+    EXPECT_STREQ(routines[count - 1].name, "portable");
+    EXPECT_EQ(qcrypt::SelectedBlockRoutine(), routines[0].routine);
+    std::mt19937 rng(12);
+    for (size_t r = 0; r < count; ++r) {
+        SCOPED_TRACE(routines[r].name);
+        for (int round = 0; round < 20; ++round) {
+            const size_t blocks = rng() % 40;
+            const size_t offset = rng() % 4;
+            const uint32_t key = round < 8 ? kSpecialKeys[round] : rng();
+            const auto plain = RandomBytes(rng, blocks * qcrypt::kBlockBytes + offset + 3);
+            auto fast = plain;
+            auto slow = plain;
+            routines[r].routine(fast.data() + offset, blocks, qcrypt::InverseOf(1664525u),
+                                qcrypt::InverseOf(qcrypt::EffectiveKey(key)));
+            reftest::DecryptBuffer(slow.data() + offset, static_cast<uint32_t>(blocks * qcrypt::kBlockBytes), key);
+            ASSERT_EQ(fast, slow) << "blocks " << blocks << " offset " << offset;
+        }
+    }
 }
 
 TEST(DecipherKey, MatchesOneShotFunctions) {
