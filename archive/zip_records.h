@@ -162,6 +162,13 @@ int unzeof(unzFile file);
 // Closes the open entry: -105 when it was read to its end and the CRC differs,
 // else 0; -102 without an open entry.
 int unzCloseCurrentFile(unzFile file);
+// Signature forms of the current entry's central and local headers and of the
+// end record: false for the standard "PK" form, true for the alternative "KR"
+// form (each pointer may be null). -100 without a current entry, -102 for a
+// null handle, -103 when a record cannot be read or holds no signature of its
+// kind. Reads only the signatures; the open entry, if any, is not disturbed.
+int unzGetCurrentFileSignatureForms(unzFile file, bool* centralAlternative, bool* localAlternative,
+                                    bool* endAlternative);
 
 // ---- Writing ----
 

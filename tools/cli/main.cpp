@@ -1,7 +1,4 @@
-// quenzil: command-line front end of the library.
-#include <cstdio>
+// quenzil: the command-line front end of the library.
+#include "tools/cli/commands.h"
 
-int main() {
-    std::puts("usage: quenzil <command> [options]");
-    return 0;
-}
+int main(int argc, char** argv) { return qcli::Main(argc, argv); }
