@@ -9,6 +9,7 @@
 #include "errors/zip_archive_error.h"
 #include "tests/support/temp_dir.h"
 #include "tools/writer/encipher.h"
+#include "tools/writer/project_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -160,6 +161,43 @@ TEST(LoadDecryptor, UnreadableDescriptorPassesTheReadError) {
     MZipArchive archive;
     ASSERT_TRUE(archive.Open(dir.WideFile("p.kor")));
     EXPECT_THROW(LoadDecryptor(archive), MZipArchiveError::MDeflate);
+}
+
+static_assert(qwriter::kFixedKey == kFixedKey, "writer and library must agree on the level-2 key");
+
+// Files from the project writer decipher back to the document they were made
+// from, chunk by chunk, for every level; the document length is not a multiple of 4.
+TEST(LoadDecryptor, ProjectWriterFilesRoundTrip) {
+    const std::string document = kPlainHeader + std::string(3, ' ');
+    ASSERT_NE(document.size() % 4, 0u);
+    struct Case {
+        const char* name;
+        int level;
+        uint32_t key;
+        bool alternativeSignatures;
+        ESAXEncryptionLevel expected;
+    };
+    const Case cases[] = {
+        {"level 0", 0, 0, false, eSAXEncryptionNone},
+        {"level 1", 1, 0xDEADBEEFu, false, eSAXEncryptionKor32},
+        {"level 1, key 0", 1, 0u, true, eSAXEncryptionKor32},
+        {"level 2", 2, 0, false, eSAXEncryptionKor32Fixed},
+        {"level 2, alternative signatures", 2, 0, true, eSAXEncryptionKor32Fixed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        qtest::TempDir dir;
+        qwriter::ProjectFileOptions options;
+        options.level = c.level;
+        options.key = c.key;
+        options.alternativeSignatures = c.alternativeSignatures;
+        qwriter::WriteProjectFile(dir.WideFile("p.kor"), document, options);
+        MZipArchive archive;
+        ASSERT_TRUE(archive.Open(dir.WideFile("p.kor")));
+        const auto decryptor = LoadDecryptor(archive);
+        EXPECT_EQ(decryptor->GetEncryptionLevel(), c.expected);
+        EXPECT_EQ(ReadHeader(archive, *decryptor), document);
+    }
 }
 
 }  // namespace
