@@ -190,6 +190,22 @@ TEST(BlobFileInfoRead, EndOfFileBeforeTheBytesAreHandedOut) {
     }
 }
 
+// When the entry cannot be reopened for an earlier window it stays closed:
+// the bytes still buffered from the old window are not handed out, reads
+// throw MDeflate.
+TEST(BlobFileInfoRead, FailedReopenLeavesNothingStaleToRead) {
+    ReadingFixture fx(eSAXCompressionDefault);
+    MSAXBlobFileInfo blob(&fx.archive, "data_1");
+    ASSERT_TRUE(blob.Initialise(100, 50));
+    char chunk[10] = {};
+    ASSERT_EQ(blob.ReadBuffer(chunk, 10), 10);  // 40 bytes of the window stay buffered
+
+    ASSERT_TRUE(fx.archive.Close());  // the entry can no longer be opened
+    EXPECT_THROW(blob.Initialise(0, 10), MZipArchiveError::MFileNotFound);
+    EXPECT_THROW(blob.ReadBuffer(chunk, 5), MZipArchiveError::MDeflate);
+    EXPECT_FALSE(blob.IsEndOfFile());
+}
+
 TEST(BlobFileInfoRead, MissingEntryThrowsFileNotFoundWithItsName) {
     ReadingFixture fx(eSAXCompressionNone);
     try {
