@@ -86,6 +86,26 @@ TEST_F(BlobStoreTest, MissingEntryThenAGoodOne) {
     EXPECT_EQ(Read(blob, 50), data.substr(30000, 50));
 }
 
+// A broken deflate stream shows while the request positions the entry.
+TEST_F(BlobStoreTest, ReadErrorWhilePositioningThrowsDeflate) {
+    const std::string path = dir.File("broken.zip");
+    blobtest::WriteContainer(dir.WideFile("broken.zip"), {{"data_1", eSAXCompressionDefault, data}});
+    std::string file = qtest::ReadFileBytes(path);
+    const size_t nameLength = static_cast<unsigned char>(file[26]) | static_cast<unsigned char>(file[27]) << 8;
+    const size_t extraLength = static_cast<unsigned char>(file[28]) | static_cast<unsigned char>(file[29]) << 8;
+    const size_t dataStart = 30 + nameLength + extraLength;
+    for (size_t i = dataStart; i < dataStart + 16; ++i) file[i] = '\xFF';  // reserved block type
+    qtest::WriteFileBytes(path, file);
+
+    MSAXBlobArchive store(dir.WideFile("broken.zip"));
+    try {
+        store.GetBlobFileInfo("data_1", 100, 10);
+        FAIL() << "no exception";
+    } catch (const MZipArchiveError::MDeflate& e) {
+        EXPECT_EQ(e.name, u"data_1");
+    }
+}
+
 // A path that is no container fails every request, and the store does not try
 // the path again: a container put there later is not seen.
 TEST_F(BlobStoreTest, PathThatIsNoContainerIsTriedOnce) {
