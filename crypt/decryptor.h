@@ -37,6 +37,7 @@ class MSAXDecryptorKor32 : public ISAXDecryptor {
 public:
     // No key yet (it reads as 0 until Initialise accepts a descriptor).
     MSAXDecryptorKor32();
+    // DecryptBuffer with the key in use; always true.
     bool Decrypt(void* buffer, uint32_t length) const override;
     // Accepts a descriptor whose word 0 is 1 and takes word 1 as key; anything
     // else gives false and leaves the key as it was.
@@ -46,6 +47,7 @@ public:
     uint32_t GetKey() const { return key_.Key(); }
 
 protected:
+    // Starts with key, as the fixed-key class needs.
     explicit MSAXDecryptorKor32(uint32_t key);
 
 private:
