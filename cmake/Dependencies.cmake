@@ -1,5 +1,10 @@
 # zlib for raw deflate streams and CRC-32; Expat in its UTF-16 build (libexpatw),
 # where XML_Char is a 16-bit unit.
+if(WIN32)
+    # The Windows cross build finds its own (cmake/WindowsDependencies.cmake).
+    include(${CMAKE_CURRENT_LIST_DIR}/WindowsDependencies.cmake)
+    return()
+endif()
 find_package(ZLIB REQUIRED)
 
 find_path(EXPATW_INCLUDE_DIR expat.h REQUIRED)

@@ -3,6 +3,10 @@
 #include <cstdio>
 #include <utility>
 
+#if defined(_WIN32)
+#include "platform/win32/default_sinks.h"
+#endif
+
 namespace platform {
 namespace {
 
@@ -19,7 +23,14 @@ MessageBoxSink& BoxSink() {
 }  // namespace
 
 void OutputDebugText(std::u16string_view text) {
-    if (DebugSink()) DebugSink()(text);
+    if (DebugSink()) {
+        DebugSink()(text);
+        return;
+    }
+#if defined(_WIN32)
+    // Windows has a real debugger channel; elsewhere the default is silence.
+    win32::DefaultDebugOutput(text);
+#endif
 }
 
 void ShowMessageBox(std::string_view caption, std::string_view text) {
@@ -27,8 +38,12 @@ void ShowMessageBox(std::string_view caption, std::string_view text) {
         BoxSink()(caption, text);
         return;
     }
+#if defined(_WIN32)
+    win32::DefaultMessageBox(caption, text);
+#else
     std::fprintf(stderr, "%.*s: %.*s\n", int(caption.size()), caption.data(), int(text.size()),
                  text.data());
+#endif
 }
 
 DebugOutputSink SetDebugOutputSink(DebugOutputSink sink) {

@@ -26,10 +26,10 @@ TEST(FileIo, ReadsByWidePathAndRefusesMissingFilesAndDirectories) {
     platform::CloseFile(f);
 
     EXPECT_EQ(platform::OpenExistingForRead(dir.WideFile("missing")), platform::kInvalidFileHandle);
-    EXPECT_EQ(platform::OpenExistingForRead(qtest::Widen(dir.path().string())),
+    EXPECT_EQ(platform::OpenExistingForRead(qtest::Widen(dir.path().u8string())),
               platform::kInvalidFileHandle);
     EXPECT_EQ(platform::OpenExistingForRead(u""), platform::kInvalidFileHandle);
-    EXPECT_EQ(platform::OpenStream(qtest::Widen(dir.path().string()), "rb"), nullptr);
+    EXPECT_EQ(platform::OpenStream(qtest::Widen(dir.path().u8string()), "rb"), nullptr);
 
     EXPECT_TRUE(platform::DeleteFileAt(dir.WideFile(name)));
     EXPECT_FALSE(platform::DeleteFileAt(dir.WideFile(name)));
@@ -41,7 +41,11 @@ TEST(TempDirectory, TwoCallProtocolWithTrailingSeparator) {
     std::vector<char16_t> buf(needed);
     uint32_t length = platform::GetTempDirectory(needed, buf.data());
     EXPECT_EQ(length, needed - 1);
+#if defined(_WIN32)
+    EXPECT_EQ(buf[length - 1], u'\\');
+#else
     EXPECT_EQ(buf[length - 1], u'/');
+#endif
     EXPECT_EQ(buf[length], u'\0');
     EXPECT_EQ(platform::GetTempDirectory(length, buf.data()), needed);
 }

@@ -28,18 +28,22 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ec);
 }
 
-std::string TempDir::File(std::string_view name) const { return (path_ / name).string(); }
+// Narrow paths in the tests are UTF-8 on every system; Windows would read a
+// plain narrow path in its ANSI code page, so go through u8path/u8string.
+std::string TempDir::File(std::string_view name) const {
+    return (path_ / std::filesystem::u8path(name)).u8string();
+}
 
 std::u16string TempDir::WideFile(std::string_view name) const { return Widen(File(name)); }
 
 std::string ReadFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + path);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 void WriteFileBytes(const std::string& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(std::filesystem::u8path(path), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), std::streamsize(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path);
 }
