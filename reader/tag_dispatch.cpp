@@ -7,6 +7,8 @@
 #include "errors/sax_error.h"
 #include "xml/number_text.h"
 
+#include <iterator>
+
 namespace {
 
 bool IsIdElement(const std::u16string& name) {
@@ -32,7 +34,14 @@ bool MSAXReader::_HandleTag(const std::u16string& name) {
         uint32_t id = 0;
         if (xml::ReadUInt32(_text, &id)) {
             handler->SetId(id);
-            _idMap[id] = handler->GetReference();
+            ISAXReference* const reference = handler->GetReference();
+            // Documents number their objects in ascending order: an id above
+            // every id so far goes in at the end without a search of the tree.
+            if (!_idMap.empty() && std::prev(_idMap.end())->first < id) {
+                _idMap.emplace_hint(_idMap.end(), id, reference);
+            } else {
+                _idMap[id] = reference;
+            }
         }
         return true;
     }
@@ -40,7 +49,10 @@ bool MSAXReader::_HandleTag(const std::u16string& name) {
 }
 
 void MSAXReader::_HandleEndTag(const std::u16string& name) {
-    BlobEndTagStep(_blobStore.get(), _handedOutBlobs);
+    // Most elements read no blob: skip the call when there is nothing to release.
+    if (!_handedOutBlobs.empty() || (_blobStore && _blobStore->HasCurrentEntry())) {
+        BlobEndTagStep(_blobStore.get(), _handedOutBlobs);
+    }
     if (_handlerStack.size() != _tagStack.size() + 1) {
         return;  // the element was skipped
     }
