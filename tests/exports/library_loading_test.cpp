@@ -1,15 +1,20 @@
 // Loads the shared library as an installer would and checks what it exports
 // and what its loading does. This program links nothing of the library, so
 // every symbol it sees comes from the loaded module.
+#include "errors/sax_error.h"
 #include "exports/version_registry.h"
 #include "tests/exports/elf_symbols.h"
 
 #include <dlfcn.h>
 #include <link.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -61,7 +66,8 @@ std::set<std::string> DynamicSymbols(bool demangle) {
 TEST(SharedLibrary, ExportsTheInterfaceAndNothingElse) {
     std::set<std::string> raw = DynamicSymbols(false);
     ASSERT_FALSE(raw.empty()) << "nm gave nothing for " << kLibrary;
-    for (const char* name : {"ConvertToUnicode", kInfoSymbol, kVersionSymbol, kAccessorSymbol})
+    for (const char* name :
+         {"FileVersion", "ConvertToUnicode", kInfoSymbol, kVersionSymbol, kAccessorSymbol})
         EXPECT_EQ(raw.count(name), 1u) << name;
 
     const char* const ours[] = {
@@ -148,6 +154,39 @@ TEST_F(LoadedLibrary, AccessorPassesOnANullSiblingPointer) {
     EXPECT_EQ(dlclose(library_), 0);
     library_ = nullptr;
     EXPECT_EQ(dlclose(nullSibling), 0);
+}
+
+// The installer's view: both entry points found by their plain names, and the
+// library's exceptions caught by the caller.
+TEST_F(LoadedLibrary, EntryPointsWorkAcrossTheModuleBoundary) {
+    Load();
+    auto convert = reinterpret_cast<bool (*)(const char*, const char*)>(
+        dlsym(library_, "ConvertToUnicode"));
+    auto fileVersion = reinterpret_cast<void (*)(const char*, int32_t*, int32_t*, int32_t*, int32_t*)>(
+        dlsym(library_, "FileVersion"));
+    ASSERT_NE(convert, nullptr);
+    ASSERT_NE(fileVersion, nullptr);
+
+    char dir[] = "/tmp/quenzil-load-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string in = std::string(dir) + "/in.txt", out = std::string(dir) + "/out.txt";
+    std::ofstream(in, std::ios::binary) << "A\r\nB";
+    EXPECT_TRUE(convert(in.c_str(), out.c_str()));
+    std::ifstream result(out, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(result), {}),
+              std::string("\xFF\xFE" "A\0\r\0\n\0" "B\0", 10));
+
+    int32_t numbers[4] = {1, 2, 3, 4};
+    try {
+        fileVersion(in.c_str(), &numbers[0], &numbers[1], &numbers[2], &numbers[3]);
+        ADD_FAILURE() << "a text file passed for a project file";
+    } catch (const MSAXError::MFileOpenRead& e) {
+        EXPECT_EQ(e.code, 525u);
+    }
+    EXPECT_EQ(std::vector<int32_t>(numbers, numbers + 4), (std::vector<int32_t>{1, 2, 3, 4}));
+    std::remove(in.c_str());
+    std::remove(out.c_str());
+    rmdir(dir);
 }
 
 }  // namespace
