@@ -33,14 +33,17 @@ struct ReadEntry {
     std::vector<uint8_t> input;     // compressed bytes read from the file
     uint32_t inputNext = 0;         // first unused byte of input
     uint32_t inputAvailable = 0;    // unused bytes of input
+    std::vector<uint8_t> output;    // inflated bytes not yet delivered (deflated entries)
+    uint32_t outputNext = 0;
+    uint32_t outputAvailable = 0;
     z_stream stream{};
     bool inflating = false;         // stream was initialised
     bool streamEnded = false;       // zlib reported the end of the deflate stream
     uint32_t method = 0;
     uint64_t dataPosition = 0;      // file position of the next compressed byte
     uint32_t compressedLeft = 0;
-    uint32_t uncompressedLeft = 0;
-    uint32_t crc = 0;               // running CRC-32 of the bytes delivered
+    uint32_t uncompressedLeft = 0;  // not yet delivered
+    uint32_t crc = 0;               // running CRC-32 of the bytes inflated or copied
     uint32_t expectedCrc = 0;
 };
 

@@ -69,6 +69,52 @@ bool Refill(unz_archive& archive, ReadEntry& entry) {
     return true;
 }
 
+// Counts delivered bytes.
+void Deliver(ReadEntry& entry, uint32_t count, uint32_t* produced) {
+    *produced += count;
+    entry.uncompressedLeft -= count;
+}
+
+// Inflate's status when it can make no progress because the compressed data
+// ran out before the deflate stream ended.
+constexpr int kNoProgress = 1000;  // apart from every zlib status
+
+// Inflates into target until capacity bytes came, the deflate stream ended
+// (Z_STREAM_END), the data ran out (kNoProgress) or an error occurred (its
+// negative code; -1 for a failed read). *made is the count produced.
+int Inflate(unz_archive& archive, ReadEntry& entry, uint8_t* target, uint32_t capacity,
+            uint32_t* made) {
+    z_stream& z = entry.stream;
+    z.next_out = target;
+    z.avail_out = capacity;
+    int result = Z_OK;
+    while (z.avail_out > 0) {
+        if (entry.inputAvailable == 0 && entry.compressedLeft > 0 && !Refill(archive, entry)) {
+            result = UNZ_ERRNO;
+            break;
+        }
+        z.next_in = entry.input.data() + entry.inputNext;
+        z.avail_in = entry.inputAvailable;
+        int status = inflate(&z, Z_SYNC_FLUSH);
+        const uint32_t used = entry.inputAvailable - z.avail_in;
+        entry.inputNext += used;
+        entry.inputAvailable -= used;
+        if (status >= 0 && z.msg != nullptr) status = Z_DATA_ERROR;
+        if (status == Z_OK) continue;
+        if (status == Z_BUF_ERROR) {
+            if (entry.inputAvailable == 0 && entry.compressedLeft == 0) {
+                result = kNoProgress;
+                break;
+            }
+            continue;
+        }
+        result = status == Z_STREAM_END || status < 0 ? status : Z_DATA_ERROR;
+        break;
+    }
+    *made = capacity - z.avail_out;
+    return result;
+}
+
 }  // namespace
 
 int unzOpenCurrentFile(unzFile file) {
@@ -92,6 +138,11 @@ int unzOpenCurrentFile(unzFile file) {
         const int status = inflateInit2(&entry->stream, -MAX_WBITS);
         if (status != Z_OK) return status == Z_MEM_ERROR ? UNZ_INTERNALERROR : status;
         entry->inflating = true;
+        try {
+            entry->output.resize(zipformat::kInflateBufferSize);
+        } catch (const std::bad_alloc&) {
+            return UNZ_INTERNALERROR;
+        }
     }
     entry->dataPosition = dataPosition;
     entry->compressedLeft = info.compressed_size;
@@ -115,46 +166,55 @@ int unzReadCurrentFile(unzFile file, void* buffer, uint32_t length) {
     uint32_t produced = 0;
 
     while (produced < room) {
-        if (entry.inputAvailable == 0 && entry.compressedLeft > 0 && !Refill(*file, entry))
-            return UNZ_ERRNO;
-        const uint8_t* input = entry.input.data() + entry.inputNext;
-        uint32_t made = 0;
-        uint32_t used = 0;
-        int status = Z_OK;
         if (entry.method == Z_STORED_METHOD) {
+            if (entry.inputAvailable == 0 && entry.compressedLeft > 0 && !Refill(*file, entry))
+                return UNZ_ERRNO;
             if (entry.inputAvailable == 0) break;  // cannot happen: sizes were checked equal
-            made = used = std::min(entry.inputAvailable, room - produced);
-            std::memcpy(out + produced, input, made);
-        } else {
-            if (entry.streamEnded) break;
-            z_stream& z = entry.stream;
-            z.next_in = const_cast<Bytef*>(input);
-            z.avail_in = entry.inputAvailable;
-            z.next_out = out + produced;
-            z.avail_out = room - produced;
-            status = inflate(&z, Z_SYNC_FLUSH);
-            made = (room - produced) - z.avail_out;
-            used = entry.inputAvailable - z.avail_in;
-            if (status >= 0 && z.msg != nullptr) status = Z_DATA_ERROR;
-        }
-        entry.crc = uint32_t(crc32(entry.crc, out + produced, made));
-        produced += made;
-        entry.uncompressedLeft -= made;
-        entry.inputNext += used;
-        entry.inputAvailable -= used;
-
-        if (status == Z_STREAM_END) {
-            entry.streamEnded = true;
-            break;
-        }
-        if (status == Z_BUF_ERROR) {
-            // No progress is possible: the deflate stream goes on past the end
-            // of the entry's compressed data.
-            if (entry.inputAvailable == 0 && entry.compressedLeft == 0)
-                return produced > 0 ? int(produced) : Z_DATA_ERROR;
+            const uint32_t count = std::min(entry.inputAvailable, room - produced);
+            std::memcpy(out + produced, entry.input.data() + entry.inputNext, count);
+            entry.crc = uint32_t(crc32(entry.crc, out + produced, count));
+            entry.inputNext += count;
+            entry.inputAvailable -= count;
+            Deliver(entry, count, &produced);
             continue;
         }
-        if (status != Z_OK) return status < 0 ? status : Z_DATA_ERROR;
+        // Bytes inflated ahead go first.
+        if (entry.outputAvailable > 0) {
+            const uint32_t count = std::min(entry.outputAvailable, room - produced);
+            std::memcpy(out + produced, entry.output.data() + entry.outputNext, count);
+            entry.outputNext += count;
+            entry.outputAvailable -= count;
+            Deliver(entry, count, &produced);
+            continue;
+        }
+        if (entry.streamEnded) break;
+
+        // Large requests are inflated in place. Small ones go through the
+        // entry's output buffer, so zlib works on large blocks whatever the
+        // caller's chunk size (small output blocks cost zlib extra window copies).
+        const bool direct = room - produced >= zipformat::kInflateBufferSize;
+        uint8_t* target = direct ? out + produced : entry.output.data();
+        const uint32_t capacity = direct ? room - produced
+                                         : std::min(zipformat::kInflateBufferSize,
+                                                    entry.uncompressedLeft);
+        uint32_t made = 0;
+        const int status = Inflate(*file, entry, target, capacity, &made);
+        entry.crc = uint32_t(crc32(entry.crc, target, made));
+        if (direct) {
+            Deliver(entry, made, &produced);
+        } else {
+            entry.outputNext = 0;
+            entry.outputAvailable = made;
+        }
+        if (status == Z_STREAM_END) {
+            entry.streamEnded = true;
+        } else if (status == kNoProgress) {
+            // The deflate stream goes on past the end of the entry's data:
+            // deliver what came, then report damaged data.
+            if (made == 0) return produced > 0 ? int(produced) : Z_DATA_ERROR;
+        } else if (status != Z_OK) {
+            return status;
+        }
     }
     return int(produced);
 }

@@ -65,6 +65,9 @@ constexpr uint32_t kEndRecordSize = 22;
 
 // Size of the buffers between the file and zlib.
 constexpr uint32_t kIoBufferSize = 16384;
+// Size of the block a deflated entry is inflated into ahead of small reads; at
+// least zlib's 32 KiB window, so zlib keeps its window without copying each block.
+constexpr uint32_t kInflateBufferSize = 65536;
 
 // Resolves a null table to the default one.
 zlib_filefunc_def ResolveFileFunctions(const zlib_filefunc_def* functions);

@@ -356,6 +356,32 @@ TEST_F(ZipRecordsReadTest, DamagedDeflateStreamsEndWithAnError) {
     EXPECT_EQ(0, unzReadCurrentFile(file.get(), &c, 1));
 }
 
+TEST_F(ZipRecordsReadTest, ChunkSizesMixFreely) {
+    // Small reads are served from blocks inflated ahead, large ones inflate in
+    // place; switching between them must keep every byte in order.
+    const std::string text = ziptest::SampleText(700000, 4);
+    RawEntry entry{"e", text};
+    entry.method = 8;
+    UnzPtr file = OpenRaw(RawArchive({entry}));
+    ASSERT_NE(nullptr, file);
+    ASSERT_EQ(UNZ_OK, unzOpenCurrentFile(file.get()));
+    const uint32_t sizes[] = {1, 4096, 65536, 70000, 3, 131072, 65535, 65537};
+    std::string got;
+    std::string buffer(131072, '\0');
+    for (size_t i = 0; got.size() < text.size(); ++i) {
+        const uint32_t size = sizes[i % 8];
+        const int n = unzReadCurrentFile(file.get(), buffer.data(), size);
+        ASSERT_GT(n, 0);
+        // Every request is filled unless the entry ends.
+        EXPECT_EQ(std::min<size_t>(size, text.size() - got.size()), size_t(n));
+        got.append(buffer, 0, size_t(n));
+    }
+    EXPECT_EQ(text, got);
+    EXPECT_EQ(1, unzeof(file.get()));
+    EXPECT_EQ(0, unzReadCurrentFile(file.get(), buffer.data(), 10));
+    EXPECT_EQ(UNZ_OK, unzCloseCurrentFile(file.get()));
+}
+
 TEST_F(ZipRecordsReadTest, LongNamesAreCopiedWithinTheBuffer) {
     const std::string name255(255, 'n'), name256(256, 'm'), name300(300, 'o');
     UnzPtr file = OpenRaw(RawArchive({{name255, "a"}, {name256, "b"}, {name300, "c"}}));
