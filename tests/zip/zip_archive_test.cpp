@@ -2,6 +2,7 @@
 // and the exceptions it turns result codes into.
 
 #include "archive/zip_archive.h"
+#include "archive/zip_stats.h"
 #include "errors/zip_archive_error.h"
 #include "tests/support/temp_dir.h"
 #include "tests/zip/zip_fixture.h"
@@ -92,6 +93,56 @@ TEST_F(ZipArchiveTest, OpenFileIgnoresAsciiCaseOnly) {
     EXPECT_THROW(archive->OpenFile("Caf\xc3\x89"), MZipArchiveError::MFileNotFound);
     EXPECT_THROW(archive->OpenFile("header.xm"), MZipArchiveError::MFileNotFound);
     EXPECT_THROW(archive->OpenFile("header.xml "), MZipArchiveError::MFileNotFound);
+}
+
+TEST_F(ZipArchiveTest, LongNamesCompareInFull) {
+    const std::string name256(256, 'n'), name300 = std::string(299, 'o') + "x";
+    auto archive = OpenRaw({{{name256, "256"}, {name300, "300"}, {"short", "s"}}});
+    EXPECT_EQ("300", ContentOf(*archive, name300));
+    EXPECT_EQ("256", ContentOf(*archive, name256));
+    // Neither a prefix of the stored name nor a longer name matches.
+    EXPECT_THROW(archive->OpenFile(name300.substr(0, 256)), MZipArchiveError::MFileNotFound);
+    EXPECT_THROW(archive->OpenFile(name256 + "n"), MZipArchiveError::MFileNotFound);
+    EXPECT_THROW(archive->OpenFile(std::string(299, 'o') + "y"), MZipArchiveError::MFileNotFound);
+    EXPECT_EQ("s", ContentOf(*archive, "SHORT"));
+}
+
+TEST_F(ZipArchiveTest, EntryOpenCountCountsSuccessfulOpens) {
+    RawEntry bad{"bad", "x"};
+    bad.method = 12;
+    auto archive = OpenRaw({{{"a", "1"}, bad}});
+    const uint64_t before = ZipEntryOpenCount();
+    ContentOf(*archive, "a");
+    ContentOf(*archive, "A");
+    EXPECT_THROW(archive->OpenFile("bad"), MZipArchiveError::MFileNotFound);
+    EXPECT_THROW(archive->OpenFile("none"), MZipArchiveError::MFileNotFound);
+    EXPECT_EQ(before + 2, ZipEntryOpenCount());
+}
+
+TEST_F(ZipArchiveTest, SignatureFlagReachesEveryWrittenRecord) {
+    for (bool alternative : {false, true}) {
+        {
+            MZipArchive writer(alternative);
+            ASSERT_TRUE(writer.Create(dir_.WideFile("sig.zip")));
+            for (const char* name : {"one", "two"}) {
+                MZipFile file = writer.OpenNewFile(name, eSAXCompressionNone);
+                writer.WriteFile(file, "data", 4);
+                writer.CloseNewFile(file);
+            }
+            ASSERT_TRUE(writer.Close());
+        }
+        const std::string bytes = qtest::ReadFileBytes(dir_.File("sig.zip"));
+        const std::string form = alternative ? "KR" : "PK";
+        // Stored entries of 4 bytes: local headers at 0 and 37, directory at 74.
+        EXPECT_EQ(form + "\x03\x04", bytes.substr(0, 4));
+        EXPECT_EQ(form + "\x03\x04", bytes.substr(37, 4));
+        EXPECT_EQ(form + "\x01\x02", bytes.substr(74, 4));
+        EXPECT_EQ(form + "\x01\x02", bytes.substr(74 + 49, 4));
+        EXPECT_EQ(form + "\x05\x06", bytes.substr(bytes.size() - 22, 4));
+        MZipArchive reader;
+        ASSERT_TRUE(reader.Open(dir_.WideFile("sig.zip")));
+        EXPECT_EQ("data", ContentOf(reader, "two"));
+    }
 }
 
 TEST_F(ZipArchiveTest, CaseTwinsAreFoundFromTheCurrentEntryWrapping) {
