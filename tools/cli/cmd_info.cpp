@@ -1,5 +1,6 @@
 // quenzil info: what a project file holds, from the container to the document.
 #include "archive/blob_value.h"
+#include "exports/version_extractor.h"
 #include "platform/code_page.h"
 #include "platform/diagnostics.h"
 #include "reader/sax_reader.h"
@@ -12,7 +13,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <utility>
 
 namespace qcli {
 namespace {
@@ -54,8 +54,8 @@ private:
 };
 
 // Root handler that takes every element and counts what it sees. The version
-// follows the installer's rule: "Major", "Minor", "Fixed" and "Build" whose
-// parent is "Version"; the last one of each wins.
+// comes from the installer's own extractor, so it is exactly what FileVersion
+// answers.
 class CountingHandler : public ISAXPersist {
 public:
     explicit CountingHandler(const ContainerListing& listing) : listing_(listing) {}
@@ -68,20 +68,19 @@ public:
         if (ParseBlobValue(text, blob) == ESAXBlobValueParse::eValid &&
             FindEntry(listing_, platform::WideToMultiByte(platform::kCodePageAnsi, blob.entryName)) != nullptr)
             ++blobValues;
-        if (reader->GetParentTag(1) == u"Version") {
-            static const std::pair<const char16_t*, int> kFields[] = {
-                {u"Major", 0}, {u"Minor", 1}, {u"Fixed", 2}, {u"Build", 3}};
-            for (const auto& [field, index] : kFields)
-                if (name == field) reader->ReadValue(version[index]);
-        }
+        version.HandleTag(name, reader);
         return true;
     }
-    void SetId(uint32_t) override { ++ids; }
+    // "id" elements do not reach HandleTag; the reader reports them here.
+    void SetId(uint32_t) override {
+        ++elements;
+        ++ids;
+    }
 
     uint64_t elements = 0;  // "id" elements included
     uint64_t ids = 0;
     uint64_t blobValues = 0;
-    int32_t version[4] = {0, 0, 0, 0};
+    ILBVersionExtractor version;
 
 private:
     const ContainerListing& listing_;
@@ -117,9 +116,9 @@ struct InfoReport {
     std::string timing;  // the reader's report, as written to the debugger output
 };
 
-std::string VersionText(const int32_t (&v)[4]) {
-    return std::to_string(v[0]) + "." + std::to_string(v[1]) + "." + std::to_string(v[2]) + "." +
-           std::to_string(v[3]);
+std::string VersionText(const ILBVersionExtractor& v) {
+    return std::to_string(v.major) + "." + std::to_string(v.minor) + "." + std::to_string(v.fixed) + "." +
+           std::to_string(v.build);
 }
 
 void PrintText(const InfoReport& r) {
@@ -172,8 +171,10 @@ void PrintJson(const InfoReport& r) {
     json.Integer("ids", int64_t(r.counts->ids));
     json.Integer("blobValues", int64_t(r.counts->blobValues));
     json.BeginObject("version");
-    static const char* const kParts[] = {"major", "minor", "fixed", "build"};
-    for (int i = 0; i < 4; ++i) json.Integer(kParts[i], r.counts->version[i]);
+    json.Integer("major", r.counts->version.major);
+    json.Integer("minor", r.counts->version.minor);
+    json.Integer("fixed", r.counts->version.fixed);
+    json.Integer("build", r.counts->version.build);
     json.String("text", VersionText(r.counts->version));
     json.End();
     json.BeginObject("timingMs");

@@ -35,11 +35,8 @@ const Command* FindCommand(const std::string& name) {
 }  // namespace
 
 const std::vector<Command>& AllCommands() {
-    static const std::vector<Command> commands = {
-#if defined(QUENZIL_CLI_VERSION_COMMAND)
-        VersionCommand(),
-#endif
-        ExtractCommand(), ConvertCommand(), InfoCommand(), PackCommand()};
+    static const std::vector<Command> commands = {VersionCommand(), ExtractCommand(), ConvertCommand(),
+                                                  InfoCommand(), PackCommand()};
     return commands;
 }
 
