@@ -366,7 +366,7 @@ TEST_F(CliTest, PackFailuresLeaveAnExistingOutputUntouched) {
 TEST_F(CliTest, PackReplacesAnExistingOutputOnSuccess) {
     qtest::WriteFileBytes(File("h.xml"), "<kor:ProjectFile><Version><Major>5</Major></Version></kor:ProjectFile>");
     qtest::WriteFileBytes(File("out.kpf"), "old");
-    const CliResult r = Run({"pack", "out.kpf", "--header", "h.xml", "--level", "2"});
+    const CliResult r = Run({"pack", "out.kpf", "--header", "h.xml", "--level", "2", "--blob", "b=h.xml", "--quiet"});
     ASSERT_EQ(r.exitStatus, 0) << r.err;
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(Run({"version", "out.kpf"}).out, "5.0.0.0\n");

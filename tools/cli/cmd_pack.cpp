@@ -161,8 +161,9 @@ int Pack(const ParsedArgs& args) {
     partial.Keep();
     progress.Clear();
 
-    for (const qwriter::BlobPlacement& placement : placements)
-        std::printf("%s\n", qwriter::BlobValueText(placement).c_str());
+    if (!args.Has("quiet"))
+        for (const qwriter::BlobPlacement& placement : placements)
+            std::printf("%s\n", qwriter::BlobValueText(placement).c_str());
     return kExitOk;
 }
 
@@ -173,7 +174,7 @@ const Command& PackCommand() {
         "pack",
         "pack OUT --header FILE [...]    write a project file",
         "usage: quenzil pack OUT --header FILE [--level 0|1|2] [--key K]\n"
-        "                    [--alt-signatures] [--blob NAME=FILE ...]\n"
+        "                    [--alt-signatures] [--blob NAME=FILE ...] [--quiet]\n"
         "\n"
         "Writes the project file OUT: the document FILE as \"header.xml\", the\n"
         "encryption descriptor \"blob_0000\" for levels 1 and 2, and one blob entry\n"
@@ -189,6 +190,7 @@ const Command& PackCommand() {
         "                     the whole file as one value at offset 0); repeatable.\n"
         "                     NAME may not hold white space, is compared without regard\n"
         "                     to ASCII case, and may not be \"header.xml\" or \"blob_0000\".\n"
+        "  --quiet            print nothing on success\n"
         "\n"
         "Blob references: every \"{{blob:NAME}}\" in the document is replaced by the\n"
         "blob value text \"offset size NAME\" of that blob, so an element can refer to\n"
@@ -200,7 +202,8 @@ const Command& PackCommand() {
          {"level", true, false},
          {"key", true, false},
          {"alt-signatures", false, false},
-         {"blob", true, true}},
+         {"blob", true, true},
+         {"quiet", false, false}},
         Pack};
     return command;
 }
