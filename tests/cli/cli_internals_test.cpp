@@ -165,6 +165,10 @@ TEST(CliProgressLine, DrawsOnlyWhenEnabledAndOnlyOnChange) {
         off.Update(1, 2);
         off.Clear();
     }
+    {
+        qcli::ProgressLine late("info f", file, true, std::chrono::hours(1));
+        late.Update(1, 2);  // a short run ends before the line would appear
+    }
     EXPECT_EQ(ReadBack(file), "");
 
     {

@@ -19,15 +19,20 @@ std::string Amount(uint64_t bytes) {
 }  // namespace
 
 ProgressLine::ProgressLine(std::string label)
-    : ProgressLine(std::move(label), stderr, platform::IsTerminal(platform::StandardStream::kError)) {}
+    : ProgressLine(std::move(label), stderr, platform::IsTerminal(platform::StandardStream::kError),
+                   std::chrono::milliseconds(250)) {}
 
-ProgressLine::ProgressLine(std::string label, std::FILE* stream, bool enabled)
-    : label_(std::move(label)), stream_(stream), enabled_(enabled) {}
+ProgressLine::ProgressLine(std::string label, std::FILE* stream, bool enabled, std::chrono::milliseconds delay)
+    : label_(std::move(label)),
+      stream_(stream),
+      enabled_(enabled),
+      showFrom_(std::chrono::steady_clock::now() + delay) {}
 
 ProgressLine::~ProgressLine() { Clear(); }
 
 void ProgressLine::Update(uint64_t done, uint64_t total, const std::string& step) {
     if (!enabled_) return;
+    if (drawnWidth_ == 0 && std::chrono::steady_clock::now() < showFrom_) return;
     std::string text = label_;
     if (!step.empty()) text += " " + step;
     if (total > 0) {

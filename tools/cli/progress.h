@@ -2,6 +2,7 @@
 // A one-line progress report on stderr for long parses and packs. It is drawn
 // only when stderr is a terminal, so logs and pipes stay clean.
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -10,10 +11,12 @@ namespace qcli {
 
 class ProgressLine {
 public:
-    // Draws to stderr when it is a terminal.
+    // Draws to stderr when it is a terminal, once the work has taken longer
+    // than a quarter of a second (short runs stay silent).
     explicit ProgressLine(std::string label);
-    // Draws to stream when enabled (for tests and forced output).
-    ProgressLine(std::string label, std::FILE* stream, bool enabled);
+    // Draws to stream when enabled, from the first update after delay.
+    ProgressLine(std::string label, std::FILE* stream, bool enabled,
+                 std::chrono::milliseconds delay = std::chrono::milliseconds(0));
     // Erases the line if one was drawn.
     ~ProgressLine();
     ProgressLine(const ProgressLine&) = delete;
@@ -30,6 +33,7 @@ private:
     std::string label_;
     std::FILE* stream_;
     bool enabled_;
+    std::chrono::steady_clock::time_point showFrom_;
     size_t drawnWidth_ = 0;  // characters of the line on screen, 0 when none
     std::string lastText_;
 };
