@@ -2,10 +2,10 @@
 // same bytes on every run and machine (one fixed-seed mt19937, whose output the
 // C++ standard fixes; no std distributions, whose output it does not).
 //
-//   bench_make_inputs project OUT --mib N --level 0|1|2 [--store]
+//   bench_make_inputs project OUT --mib N --level 0|1|2 [--store] [--no-ids]
 //       a project file whose "header.xml" has about N MiB, enciphered at the
 //       level, deflated (or stored), with two blob entries its blob values
-//       point into
+//       point into; --no-ids leaves out the objects' "id" elements
 //   bench_make_inputs text OUT --mib N
 //       Windows-1252 text of exactly N MiB with CR LF lines
 
@@ -73,14 +73,14 @@ std::vector<qwriter::BlobEntry> BlobEntries() {
 // blob values), indented as writers indent.
 class DocumentWriter {
 public:
-    DocumentWriter(std::string& out, const std::vector<qwriter::BlobPlacement>& blobs)
-        : out_(out), blobs_(blobs) {}
+    DocumentWriter(std::string& out, const std::vector<qwriter::BlobPlacement>& blobs, bool ids)
+        : out_(out), blobs_(blobs), ids_(ids) {}
 
     void Object(int depth) {
         const std::string indent(size_t(2 * depth), ' ');
         const uint32_t id = ++lastId_;
         out_ += indent + "<Object>\n";
-        Field(indent, "id", std::to_string(id));
+        if (ids_) Field(indent, "id", std::to_string(id));
         Field(indent, "Type", kTypes[dice_.Below(4)]);
         std::string name;
         AppendWords(dice_, name, 1 + dice_.Below(3));
@@ -123,18 +123,19 @@ private:
     std::string& out_;
     const std::vector<qwriter::BlobPlacement>& blobs_;
     Dice dice_;
+    bool ids_;
     uint32_t lastId_ = 0;
 };
 
 // A document of at least size bytes (it ends with the object that crosses it).
 // The version sits at the top, where writers put it; it is 3.1.0.27.
-std::string Document(size_t size, const std::vector<qwriter::BlobPlacement>& blobs) {
+std::string Document(size_t size, const std::vector<qwriter::BlobPlacement>& blobs, bool ids) {
     std::string out;
     out.reserve(size + (64 << 10));
     out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<kor:ProjectFile>\n";
     out += "  <Version><Major>3</Major><Minor>1</Minor><Fixed>0</Fixed><Build>27</Build></Version>\n";
     out += "  <Objects>\n";
-    DocumentWriter writer(out, blobs);
+    DocumentWriter writer(out, blobs, ids);
     const std::string end = "  </Objects>\n</kor:ProjectFile>\n";
     while (out.size() + end.size() < size) writer.Object(2);
     out += end;
@@ -160,7 +161,7 @@ std::string Cp1252Text(size_t size) {
 
 [[noreturn]] void Usage() {
     std::fputs(
-        "usage: bench_make_inputs project OUT --mib N --level 0|1|2 [--store]\n"
+        "usage: bench_make_inputs project OUT --mib N --level 0|1|2 [--store] [--no-ids]\n"
         "       bench_make_inputs text OUT --mib N\n",
         stderr);
     std::exit(2);
@@ -175,6 +176,7 @@ int main(int argc, char** argv) {
     size_t mib = 0;
     int level = 0;
     bool store = false;
+    bool ids = true;
     for (int i = 3; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--mib" && i + 1 < argc) {
@@ -183,6 +185,8 @@ int main(int argc, char** argv) {
             level = std::atoi(argv[++i]);
         } else if (arg == "--store") {
             store = true;
+        } else if (arg == "--no-ids") {
+            ids = false;
         } else {
             Usage();
         }
@@ -203,7 +207,7 @@ int main(int argc, char** argv) {
         }
         const std::vector<qwriter::BlobEntry> entries = BlobEntries();
         const std::vector<qwriter::BlobPlacement> blobs = qwriter::LayoutBlobEntries(entries);
-        const std::string document = Document(size, blobs);
+        const std::string document = Document(size, blobs, ids);
         qwriter::ProjectFileOptions options;
         options.level = level;
         options.key = kLevel1Key;
