@@ -2,6 +2,7 @@
 
 #include "errors/sax_error.h"
 #include "xml/number_text.h"
+#include "xml/parser_memory.h"
 
 #include <algorithm>
 #include <new>
@@ -44,6 +45,7 @@ void MXMLExpat::_Close() {
         _file = platform::kInvalidFileHandle;
     }
     if (_parser != nullptr) {
+        xml::ParserMemoryScope memory(&_parserMemory);
         XML_ParserFree(_parser);
         _parser = nullptr;
     }
@@ -51,6 +53,7 @@ void MXMLExpat::_Close() {
 
 void MXMLExpat::_CreateParser() {
     if (_parser != nullptr) {
+        xml::ParserMemoryScope memory(&_parserMemory);
         XML_ParserFree(_parser);
         _parser = nullptr;
     }
@@ -60,7 +63,10 @@ void MXMLExpat::_CreateParser() {
     _skipDepth = _noSkipDepth;
     _callbackError = nullptr;
 
-    _parser = XML_ParserCreate(nullptr);
+    // The parser's allocations are bounded (xml/parser_memory.h): a document
+    // whose token outgrows the budget fails like a malformed one.
+    xml::ParserMemoryScope memory(&_parserMemory);
+    _parser = XML_ParserCreate_MM(nullptr, xml::BoundedMemorySuite(), nullptr);
     if (_parser == nullptr) {
         throw std::bad_alloc();
     }
@@ -70,8 +76,11 @@ void MXMLExpat::_CreateParser() {
 }
 
 void MXMLExpat::_ParseBuffer(const void* data, int length, bool isFinal) {
-    const XML_Status status =
-        XML_Parse(_parser, static_cast<const char*>(data), length, isFinal ? 1 : 0);
+    XML_Status status;
+    {
+        xml::ParserMemoryScope memory(&_parserMemory);
+        status = XML_Parse(_parser, static_cast<const char*>(data), length, isFinal ? 1 : 0);
+    }
     if (_callbackError) {
         std::exception_ptr error = _callbackError;
         _callbackError = nullptr;
@@ -209,10 +218,19 @@ void MXMLExpat::_HandleTagEnd(const char16_t* name) {
 }
 
 void MXMLExpat::_HandleCharData(const std::u16string& text) {
-    _text.append(text);
+    _HandleCharData(text.data(), text.size());
 }
 
 void MXMLExpat::_HandleCharData(const char16_t* text, std::size_t length) {
+    // Only an element without a child yet, whose descendants are not skipped,
+    // can still have its text read (by _HandleTag at its end tag); any other
+    // text is cleared unseen at the next tag, so it is not kept at all.
+    if (!_tagPending || _skipDepth != _noSkipDepth) {
+        return;
+    }
+    if (length > kMaxTextLength - _text.size()) {
+        throw MSAXError::MParse();
+    }
     _text.append(text, length);
 }
 

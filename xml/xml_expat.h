@@ -16,6 +16,7 @@
 
 #include <expat.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <string>
@@ -29,6 +30,11 @@ public:
     // Elements may nest this deep; a deeper start tag ends the parse with
     // MSAXError::MParse (real documents nest a few dozen levels).
     static constexpr int kMaxDepth = 10000;
+    // An element's text may hold this many UTF-16 units (64 MiB); more ends
+    // the parse with MSAXError::MParse. Text that no handler can read any
+    // more (after an element's first child, or inside skipped elements) is
+    // not kept and does not count.
+    static constexpr std::size_t kMaxTextLength = std::size_t{32} << 20;
 
     // Idle: no parser, no file, empty tag stack and text.
     MXMLExpat();
@@ -43,7 +49,9 @@ public:
     // is a multiple of 4096 ends with a 0-byte final block). Returns false when
     // the file cannot be opened (no event is delivered), true after the whole
     // document. Throws MSAXError::MParse for a malformed, truncated or wrongly
-    // encoded document, or too deep nesting; a handler's exception passes
+    // encoded document, too deep nesting, too long element text or a token
+    // (tag, name, comment) that outgrows the parser's memory budget (see
+    // kMaxDepth, kMaxTextLength, xml/parser_memory.h); a handler's exception passes
     // unchanged (MSAXError::MStopParsing gets tag = innermost open element).
     // Parser and file are released on every way out; any earlier parse state
     // is discarded first.
@@ -99,7 +107,8 @@ protected:
     // _HandleTagBegin throws MSAXError::MParse beyond kMaxDepth.
     void _HandleTagBegin(const char16_t* name);
     void _HandleTagEnd(const char16_t* name);
-    // Appends a piece of character data to the element text.
+    // Appends a piece of character data to the element text when it can
+    // still be read; throws MSAXError::MParse beyond kMaxTextLength.
     void _HandleCharData(const std::u16string& text);
     void _HandleCharData(const char16_t* text, std::size_t length);
 
@@ -128,4 +137,6 @@ protected:
     int32_t _noSkipDepth = 0;
     // What a handler threw inside a callback, until _ParseBuffer rethrows it.
     std::exception_ptr _callbackError;
+    // Bytes the parser holds, kept within xml::kMaxParserMemory.
+    std::size_t _parserMemory = 0;
 };
