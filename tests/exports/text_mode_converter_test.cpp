@@ -65,6 +65,16 @@ TEST(TextModeConverter, OutputDoesNotDependOnWhereBlocksEnd) {
     }
 }
 
+// A double-byte character cut by a block boundary converts whole too.
+TEST(TextModeConverter, DoubleByteCharactersStayWhole) {
+    const uint32_t kShiftJis = 932;
+    if (!platform::IsCodePageSupported(kShiftJis)) GTEST_SKIP() << "no converter for 932";
+    const std::string input = "a\x82\xA0\r\n\x88\x9F";  // a, HIRAGANA A, CR LF, a kanji
+    const std::u16string output = u"a\u3042\r\n\u4E9C";
+    for (size_t cut = 0; cut <= input.size(); ++cut)
+        EXPECT_EQ(ConvertInPieces(kShiftJis, input, {cut}), output) << "cut at " << cut;
+}
+
 TEST(TextModeConverter, FinishStartsAFreshStream) {
     quenzil::TextModeConverter converter(kCodePageUtf8);
     std::u16string out;
