@@ -213,12 +213,19 @@ TEST_F(CliTest, ExtractWritesTheDecipheredDocumentToAFileOrStdout) {
     }
 }
 
-TEST_F(CliTest, ExtractLeavesTheOutputAloneWhenTheFileHasNoDocument) {
+TEST_F(CliTest, ExtractRefusesOrFailsWithoutHarmingFiles) {
     WriteWithoutHeader(File("no-header.kpf"));
     qtest::WriteFileBytes(File("out.xml"), "keep me");
     const CliResult r = Run({"extract", "no-header.kpf", "out.xml"});
     EXPECT_EQ(r.exitStatus, 1);
     EXPECT_EQ(qtest::ReadFileBytes(File("out.xml")), "keep me");
+
+    WriteProject(File("self.kpf"), "<kor:ProjectFile/>");
+    const std::string before = qtest::ReadFileBytes(File("self.kpf"));
+    const CliResult self = Run({"extract", "self.kpf", "./self.kpf"});
+    EXPECT_EQ(self.exitStatus, 1);
+    EXPECT_EQ(self.err, "quenzil: the output './self.kpf' is the project file itself\n");
+    EXPECT_EQ(qtest::ReadFileBytes(File("self.kpf")), before);
 
     const CliResult unwritable = Run({"extract", SamplePath("plain.kpf"), "no/such/dir/out.xml"});
     EXPECT_EQ(unwritable.exitStatus, 1);

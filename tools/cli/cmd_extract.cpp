@@ -8,8 +8,10 @@
 #include "tools/cli/text.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <random>
+#include <system_error>
 
 namespace qcli {
 namespace {
@@ -40,6 +42,9 @@ void CopyToStdout(const std::u16string& path) {
     };
     std::unique_ptr<std::FILE, Closer> file(platform::OpenStream(path, "rb"));
     if (!file) throw InputError{"cannot read the extracted document back"};
+    // Where the system allows it, the name goes now, so that nothing is left
+    // behind if a closed pipe ends the process during the copy.
+    platform::DeleteFileAt(path);
     platform::SetBinaryMode(platform::StandardStream::kOutput);
     char buffer[64 * 1024];
     size_t got;
@@ -52,6 +57,12 @@ int Extract(const ParsedArgs& args) {
     RequirePositional(args, 1, 2);
     const std::u16string project = WidenArg(args.positional[0]);
     if (args.positional.size() == 2 && args.positional[1] != "-") {
+        // The output is emptied before the document is read: writing over the
+        // project file itself would destroy it.
+        std::error_code error;
+        if (std::filesystem::equivalent(std::filesystem::path(project),
+                                        std::filesystem::path(WidenArg(args.positional[1])), error))
+            throw InputError{"the output '" + args.positional[1] + "' is the project file itself"};
         MSAXReader::ExtractXMLHeader(project.c_str(), WidenArg(args.positional[1]).c_str());
         return kExitOk;
     }

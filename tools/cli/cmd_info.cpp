@@ -146,7 +146,7 @@ void PrintText(const InfoReport& r) {
 void PrintJson(const InfoReport& r) {
     JsonWriter json;
     json.BeginObject();
-    json.String("file", r.file);
+    json.String("file", Utf8(WidenArg(r.file)));
     json.String("endRecordSignature", SignatureName(r.listing.endAlternative));
     json.BeginArray("entries");
     for (const EntryListing& e : r.listing.entries) {
