@@ -49,7 +49,9 @@ struct Fixture {
     Fixture() {
         const std::string text = DocumentText(kEntrySize);
         size = text.size();
-        path = std::filesystem::temp_directory_path() / "quenzil_zip_read_bench.zip";
+        // A name of its own, so runs side by side do not share the file.
+        path = std::filesystem::temp_directory_path() /
+               ("quenzil_zip_read_bench_" + std::to_string(std::random_device()()) + ".zip");
         MZipArchive writer;
         if (!writer.Create(path.u16string())) throw std::runtime_error("cannot create fixture");
         MZipFile file = writer.OpenNewFile("header.xml", eSAXCompressionDefault);
