@@ -22,9 +22,16 @@ constexpr std::array<char16_t, 32> kWindows1252High = {
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-char16_t Windows1252ToWide(unsigned char byte) {
-    return (byte >= 0x80 && byte <= 0x9F) ? kWindows1252High[byte - 0x80] : char16_t(byte);
+// All 256 bytes, so decoding is one load per byte with no branch.
+constexpr std::array<char16_t, 256> MakeWindows1252Table() {
+    std::array<char16_t, 256> table{};
+    for (size_t b = 0; b < table.size(); ++b)
+        table[b] = (b >= 0x80 && b <= 0x9F) ? kWindows1252High[b - 0x80] : char16_t(b);
+    return table;
 }
+constexpr std::array<char16_t, 256> kWindows1252ToWide = MakeWindows1252Table();
+
+char16_t Windows1252ToWide(unsigned char byte) { return kWindows1252ToWide[byte]; }
 
 char WideToWindows1252(char16_t unit) {
     if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) return char(unit);
