@@ -1,6 +1,7 @@
 # The zip record layer over zlib and the container class on top of it.
 target_sources(quenzil_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/zip_stream.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/zip_crc32.cpp
     ${CMAKE_CURRENT_LIST_DIR}/zip_file_functions.cpp
     ${CMAKE_CURRENT_LIST_DIR}/zip_end_record.cpp
     ${CMAKE_CURRENT_LIST_DIR}/zip_dos_date.cpp

@@ -1,6 +1,7 @@
 // Reading handle: opening, reading and closing the current entry.
 
 #include "archive/zip_byte_cursor.h"
+#include "archive/zip_crc32.h"
 #include "archive/zip_handles.h"
 #include "archive/zip_stats.h"
 
@@ -172,7 +173,7 @@ int unzReadCurrentFile(unzFile file, void* buffer, uint32_t length) {
             if (entry.inputAvailable == 0) break;  // cannot happen: sizes were checked equal
             const uint32_t count = std::min(entry.inputAvailable, room - produced);
             std::memcpy(out + produced, entry.input.data() + entry.inputNext, count);
-            entry.crc = uint32_t(crc32(entry.crc, out + produced, count));
+            entry.crc = zipformat::Crc32(entry.crc, out + produced, count);
             entry.inputNext += count;
             entry.inputAvailable -= count;
             Deliver(entry, count, &produced);
@@ -199,7 +200,7 @@ int unzReadCurrentFile(unzFile file, void* buffer, uint32_t length) {
                                                     entry.uncompressedLeft);
         uint32_t made = 0;
         const int status = Inflate(*file, entry, target, capacity, &made);
-        entry.crc = uint32_t(crc32(entry.crc, target, made));
+        entry.crc = zipformat::Crc32(entry.crc, target, made);
         if (direct) {
             Deliver(entry, made, &produced);
         } else {

@@ -1,6 +1,7 @@
 // Writing handle: creating an archive, adding entries, writing the directory.
 
 #include "archive/zip_byte_cursor.h"
+#include "archive/zip_crc32.h"
 #include "archive/zip_dos_date.h"
 #include "archive/zip_handles.h"
 
@@ -180,7 +181,7 @@ int zipWriteInFileInZip(zipFile file, const void* buffer, uint32_t length) {
     WriteEntry& entry = *file->entry;
     if (entry.uncompressedSize + length > kMax32) return ZIP_PARAMERROR;
     const auto* bytes = static_cast<const Bytef*>(buffer);
-    entry.crc = uint32_t(crc32(entry.crc, bytes, length));
+    entry.crc = zipformat::Crc32(entry.crc, bytes, length);
     entry.uncompressedSize += length;
 
     if (entry.method == Z_DEFLATED_METHOD) {
