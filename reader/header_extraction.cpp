@@ -8,7 +8,9 @@
 #include "platform/file_io.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -26,6 +28,14 @@ bool CloseStream(MOutputStream& stream) {
     const bool flushed = std::fflush(raw) == 0;
     const bool closed = std::fclose(raw) == 0;
     return flushed && closed;
+}
+
+// True when both paths name one existing file: emptying the output would
+// then destroy the document while it is being read.
+bool SameFile(const std::u16string& a, const std::u16string& b) {
+    std::error_code error;
+    const bool same = std::filesystem::equivalent(std::filesystem::path(a), std::filesystem::path(b), error);
+    return !error && same;
 }
 
 }  // namespace
@@ -47,6 +57,9 @@ bool MSAXReader::ExtractXMLHeader(const char16_t* projectFile, const char16_t* o
         throw MSAXError::MNotAKorProjectFile();
     }
 
+    if (SameFile(projectPath, outputPath)) {
+        throw MSAXError::MFileOpenWrite(outputPath);
+    }
     MOutputStream output(platform::OpenStream(outputPath, "wb"));
     if (!output) {
         throw MSAXError::MFileOpenWrite(outputPath);

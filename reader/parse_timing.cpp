@@ -11,11 +11,19 @@ MParseTiming::MParseTiming() : _frequency(platform::PerformanceFrequency()) {}
 
 void MParseTiming::Start() { _last = platform::PerformanceCounter(); }
 
+float AddFloats(float a, float b) {
+    // A store to a volatile float forces the rounding.
+    volatile float sum = a + b;
+    return sum;
+}
+
 float MParseTiming::Interval() {
     const int64_t now = platform::PerformanceCounter();
     const int64_t interval = now - _last;
     _last = now;
-    return static_cast<float>(static_cast<double>(interval) * 1000.0 / static_cast<double>(_frequency));
+    volatile float milliseconds =
+        static_cast<float>(static_cast<double>(interval) * 1000.0 / static_cast<double>(_frequency));
+    return milliseconds;
 }
 
 std::u16string MParseTiming::Report() const {
@@ -42,7 +50,7 @@ void AppendField(std::u16string& out, const char* label, float value) {
 }  // namespace
 
 std::u16string FormatTimingReport(float decompressing, float decrypting, float parsing) {
-    const float total = decompressing + decrypting + parsing;
+    const float total = AddFloats(AddFloats(decompressing, decrypting), parsing);
     std::u16string report;
     report.reserve(128);
     AppendField(report, "Total:", total);

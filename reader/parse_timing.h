@@ -9,6 +9,10 @@
 
 namespace qreader {
 
+// a + b rounded to a 32-bit float, also where the compiler would otherwise
+// keep the sum in a wider register (x87).
+float AddFloats(float a, float b);
+
 class MParseTiming {
 public:
     // Reads the frequency; the accumulators start at 0.
@@ -18,9 +22,9 @@ public:
     void Start();
     // Each adds the milliseconds since the previous reading to its
     // accumulator (double interval math, summed as 32-bit floats).
-    void TakeDecompressing() { _decompressing += Interval(); }
-    void TakeDecrypting() { _decrypting += Interval(); }
-    void TakeParsing() { _parsing += Interval(); }
+    void TakeDecompressing() { _decompressing = AddFloats(_decompressing, Interval()); }
+    void TakeDecrypting() { _decrypting = AddFloats(_decrypting, Interval()); }
+    void TakeParsing() { _parsing = AddFloats(_parsing, Interval()); }
 
     float Decompressing() const { return _decompressing; }
     float Decrypting() const { return _decrypting; }

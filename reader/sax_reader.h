@@ -105,8 +105,9 @@ public:
     // MSAXError::MFileOpenRead (project file), MSAXError::MDecryptUnknownLevel
     // and MZipArchiveError::MDeflate (descriptor), MSAXError::MNotAKorProjectFile
     // (no "header.xml"; outputFile untouched), MSAXError::MFileOpenWrite
-    // (outputFile cannot be opened, checked before the document is read; or a
-    // write to it fails, after which it is deleted), MZipArchiveError::MDeflate
+    // (outputFile cannot be opened or is the project file itself, checked
+    // before the document is read; or a write to it fails, after which it is
+    // deleted), MZipArchiveError::MDeflate
     // (read error in the document; outputFile closed and deleted first).
     static bool ExtractXMLHeader(const char16_t* projectFile, const char16_t* outputFile);
 

@@ -87,6 +87,7 @@ TEST(ExtractXMLHeaderTest, Failures) {
          dir.File("o3.xml"), false, eUnknownLevel, false},
         {"no header.xml, output left as it was", noHeader, dir.File("o4.xml"), true, eNotProject, true},
         {"output cannot be opened", good, missingDir, false, eOpenWrite, false},
+        {"output is the project file: left intact", good, dir.File("good.kpf"), false, eOpenWrite, true},
         {"read error: output deleted", corrupt, dir.File("o5.xml"), true, eZipDeflate, false},
         {"write error: output deleted", good, noFull ? std::string() : dir.File("full.xml"), true, eOpenWrite,
          false},
@@ -116,10 +117,14 @@ TEST(ExtractXMLHeaderTest, Failures) {
         const bool exists = std::filesystem::is_symlink(std::filesystem::u8path(c.output)) ||
                             std::filesystem::exists(std::filesystem::u8path(c.output));
         EXPECT_EQ(c.outputRemains, exists);
-        if (c.outputRemains) {
+        if (c.outputRemains && c.outputExisted) {
             EXPECT_EQ("existing", qtest::ReadFileBytes(c.output));
         }
     }
+    // The project file survived the attempt to extract into itself.
+    const std::string extracted = dir.File("good.xml");
+    EXPECT_TRUE(MSAXReader::ExtractXMLHeader(good.c_str(), qtest::Widen(extracted).c_str()));
+    EXPECT_EQ(Bytes(9000), qtest::ReadFileBytes(extracted));
 }
 
 TEST(ReaderQueriesTest, EncryptionLevelAndArchiveName) {
