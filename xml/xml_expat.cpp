@@ -20,7 +20,12 @@ const char16_t* AsUtf16(const XML_Char* s) {
     return reinterpret_cast<const char16_t*>(s);
 }
 
-const std::u16string kNoTag;
+// The answer for a position outside the open elements. A function-local
+// static, so the library runs no initialiser of its own for it at load time.
+const std::u16string& NoTag() {
+    static const std::u16string empty;
+    return empty;
+}
 
 }  // namespace
 
@@ -155,10 +160,10 @@ bool MXMLExpat::ParseString(const std::u16string& text) {
 
 const std::u16string& MXMLExpat::GetParentTag(int n) const {
     if (n < 0) {
-        return kNoTag;
+        return NoTag();
     }
     const std::u16string* tag = _tagStack.FromTop(static_cast<std::size_t>(n));
-    return tag != nullptr ? *tag : kNoTag;
+    return tag != nullptr ? *tag : NoTag();
 }
 
 bool MXMLExpat::ReadValue(std::u16string& out) const {
