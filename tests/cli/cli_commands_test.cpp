@@ -265,6 +265,21 @@ TEST_F(CliTest, InfoDescribesContainerEncryptionCountsVersionAndTiming) {
     EXPECT_EQ(plain.out.find("blob_0000"), std::string::npos);
 }
 
+// The reader accepts either form record by record; info reports each one.
+TEST_F(CliTest, InfoShowsACentralAndLocalHeaderOfDifferentForms) {
+    std::string bytes = qtest::ReadFileBytes(SamplePath("plain.kpf"));
+    ASSERT_EQ(bytes.compare(0, 4, "PK\x03\x04"), 0);  // the local header of "header.xml"
+    bytes[0] = 'K';
+    bytes[1] = 'R';
+    qtest::WriteFileBytes(File("mixed.kpf"), bytes);
+    const CliResult r = Run({"info", "mixed.kpf"});
+    ASSERT_EQ(r.exitStatus, 0) << r.err;
+    EXPECT_THAT(r.out, HasSubstr(" PK/KR header.xml\n"));
+    EXPECT_THAT(r.out, HasSubstr(" PK    drawing\n"));
+    const CliResult json = Run({"info", "mixed.kpf", "--json"});
+    EXPECT_THAT(json.out, HasSubstr("\"centralSignature\": \"PK\",\n      \"localSignature\": \"KR\""));
+}
+
 TEST_F(CliTest, InfoJsonCarriesTheSameFacts) {
     const CliResult r = Run({"info", SamplePath("alt-signatures.kpf"), "--json"});
     ASSERT_EQ(r.exitStatus, 0) << r.err;
