@@ -14,6 +14,9 @@ if(NOT TARGET Quenzil::ExpatW)
     target_compile_definitions(Quenzil::ExpatW INTERFACE
         XML_UNICODE XML_UNICODE_WCHAR_T XML_STATIC)
     target_link_libraries(Quenzil::ExpatW INTERFACE expat::expat)
+    # Also on this target itself, for users that need the headers only.
+    get_target_property(QUENZIL_EXPAT_INCLUDES expat::expat INTERFACE_INCLUDE_DIRECTORIES)
+    target_include_directories(Quenzil::ExpatW INTERFACE ${QUENZIL_EXPAT_INCLUDES})
 endif()
 
 # The GCC runtime stays a DLL (libgcc_s_dw2-1.dll, libstdc++-6.dll): with a
@@ -26,4 +29,11 @@ if(QUENZIL_BUILD_TESTS AND NOT TARGET GTest::gtest)
     set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
     set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
     add_subdirectory(${QUENZIL_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+endif()
+
+# Programs built here run under Wine, through a wrapper that sets up a 32-bit
+# prefix and the DLL search path and fails runs that did not really happen.
+if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
+    set(CMAKE_CROSSCOMPILING_EMULATOR
+        ${PROJECT_SOURCE_DIR}/scripts/windows/wine-run ${CMAKE_BINARY_DIR})
 endif()

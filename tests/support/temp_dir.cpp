@@ -28,10 +28,14 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ec);
 }
 
-// Narrow paths in the tests are UTF-8 on every system; Windows would read a
-// plain narrow path in its ANSI code page, so go through u8path/u8string.
+// The directory as UTF-8 followed by the name's bytes unchanged, so a test can
+// spell a name in another code page. (On Windows a plain narrow path would be
+// read in the ANSI code page, hence u8string and u8path throughout.)
 std::string TempDir::File(std::string_view name) const {
-    return (path_ / std::filesystem::u8path(name)).u8string();
+    std::string file = path_.u8string();
+    file.push_back(char(std::filesystem::path::preferred_separator));
+    file.append(name);
+    return file;
 }
 
 std::u16string TempDir::WideFile(std::string_view name) const { return Widen(File(name)); }
