@@ -1,11 +1,13 @@
 // Uses the library DLL as an installer does: LoadLibraryA, then FileVersion and
 // ConvertToUnicode through GetProcAddress, on real project files and text
 // files, catching the exceptions that the library throws across the DLL
-// boundary. Prints one line per check and a closing "N passed, M failed".
+// boundary; and reads the exported identity data by name. Prints one line per
+// check and a closing "N passed, M failed".
 //
 // Usage: installer_loader <library DLL> <directory of the sample project files>
 
 #include "errors/sax_error.h"
+#include "exports/kor_library_version.h"
 
 #include <windows.h>
 
@@ -19,6 +21,12 @@ namespace {
 
 using FileVersionFn = void (*)(const char*, int32_t*, int32_t*, int32_t*, int32_t*);
 using ConvertToUnicodeFn = bool (*)(const char*, const char*);
+using GetKorLibraryInfoFn = const char16_t* (*)();
+
+template <typename T>
+T Lookup(HMODULE module, const char* name) {
+    return reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
 
 int g_passed = 0;
 int g_failed = 0;
@@ -146,6 +154,31 @@ void CheckConversions(ConvertToUnicodeFn convert) {
     DeleteFileA(out.c_str());
 }
 
+// The identity data as a MinGW caller finds it: exported under the C++ names.
+void CheckIdentity(HMODULE library) {
+    auto info = Lookup<const char16_t* const*>(library, "_ZN19Quenzil_02_00_00_0019__g_korlibrary_infoE");
+    auto version = Lookup<const KorLibraryVersion*>(library, "_ZN19Quenzil_02_00_00_0011__g_versionE");
+    auto siblingInfo = Lookup<GetKorLibraryInfoFn>(library, "_ZN18KorSax_08_00_00_0019__GetKorLibraryInfoEv");
+    Check(info != nullptr && version != nullptr && siblingInfo != nullptr,
+          "GetProcAddress of the identity data and accessor");
+    if (info == nullptr || version == nullptr || siblingInfo == nullptr) return;
+
+    const std::u16string prefix = u"<KorLibrary::Quenzil::02::00::00::00::Unicode-Intel-Release::Timestamp::";
+    std::u16string text = *info != nullptr ? std::u16string(*info) : std::u16string();
+    Check(text.compare(0, prefix.size(), prefix) == 0 && text.back() == u'>',
+          "__g_korlibrary_info is the library's identity string");
+    Check(version->info == *info && version->name != nullptr &&
+              std::u16string(version->name) == u"Quenzil",
+          "__g_version names the library and points to the identity string");
+
+    // The sibling module came in with the library, as its import.
+    HMODULE sibling = GetModuleHandleA("KorSAX.08.00.dll");
+    auto siblingData = sibling == nullptr ? nullptr
+        : Lookup<const char16_t* const*>(sibling, "_ZN18KorSax_08_00_00_0019__g_korlibrary_infoE");
+    Check(siblingData != nullptr && siblingInfo() == *siblingData,
+          "__GetKorLibraryInfo returns KorSAX.08.00.dll's identity string");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -156,10 +189,8 @@ int main(int argc, char** argv) {
     HMODULE library = LoadLibraryA(argv[1]);
     Check(library != nullptr, std::string("LoadLibraryA ") + argv[1]);
     if (library != nullptr) {
-        auto fileVersion = reinterpret_cast<FileVersionFn>(
-            reinterpret_cast<void*>(GetProcAddress(library, "FileVersion")));
-        auto convert = reinterpret_cast<ConvertToUnicodeFn>(
-            reinterpret_cast<void*>(GetProcAddress(library, "ConvertToUnicode")));
+        auto fileVersion = Lookup<FileVersionFn>(library, "FileVersion");
+        auto convert = Lookup<ConvertToUnicodeFn>(library, "ConvertToUnicode");
         Check(fileVersion != nullptr, "GetProcAddress FileVersion");
         Check(convert != nullptr, "GetProcAddress ConvertToUnicode");
         if (fileVersion != nullptr) {
@@ -167,6 +198,7 @@ int main(int argc, char** argv) {
             CheckFileVersionFailures(fileVersion);
         }
         if (convert != nullptr) CheckConversions(convert);
+        CheckIdentity(library);
         Check(FreeLibrary(library) != 0, "FreeLibrary");
     }
     std::printf("installer_loader: %d passed, %d failed\n", g_passed, g_failed);
