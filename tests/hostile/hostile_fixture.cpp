@@ -14,7 +14,12 @@
 #include <memory>
 #include <stdexcept>
 
+#if defined(_WIN32)
+#include <windows.h>
+#include <psapi.h>
+#else
 #include <sys/resource.h>
+#endif
 
 // Sanitizer builds keep freed memory in a quarantine (256 MiB by default),
 // which would hide what the reader itself holds; the peak-memory checks need
@@ -113,9 +118,16 @@ std::string WriteProject(std::string_view document, int level, const std::vector
 }
 
 size_t PeakRssBytes() {
+#if defined(_WIN32)
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return counters.PeakWorkingSetSize;
+#else
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return size_t(usage.ru_maxrss) * 1024;  // Linux reports KiB
+#endif
 }
 
 namespace {
