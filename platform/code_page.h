@@ -16,8 +16,10 @@ constexpr uint32_t kCodePageThreadAnsi = 3;   // the calling thread's ANSI code 
 constexpr uint32_t kCodePageWindows1252 = 1252;
 constexpr uint32_t kCodePageUtf8 = 65001;
 
-// Process-wide ANSI code page; UTF-8 unless changed. Not thread-safe to change
-// while other threads convert. Returns the previous value.
+// Process-wide ANSI code page; UTF-8 unless changed (on Windows: the system's
+// ANSI code page unless changed; kCodePageAnsi or kCodePageThreadAnsi given
+// there returns to it). Not thread-safe to change while other threads convert.
+// Returns the previous value.
 uint32_t SetAnsiCodePage(uint32_t codePage);
 uint32_t GetAnsiCodePage();
 
@@ -36,7 +38,8 @@ bool IsCodePageSupported(uint32_t codePage);
 // converter's substitute. An unsupported code page yields an empty string.
 std::u16string MultiByteToWide(uint32_t codePage, std::string_view bytes);
 
-// Narrows UTF-16; characters the code page lacks become '?', unpaired
+// Narrows UTF-16; characters the code page lacks become '?' (on Windows the
+// system may first substitute a similar one, its best-fit mapping), unpaired
 // surrogates become U+FFFD in UTF-8. An unsupported code page yields "".
 std::string WideToMultiByte(uint32_t codePage, std::u16string_view text);
 
