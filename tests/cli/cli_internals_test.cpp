@@ -106,7 +106,7 @@ struct ArgsCase {
 };
 
 TEST(CliArgs, SplitsPositionalsOptionsAndFlags) {
-    const std::vector<qcli::OptionSpec> specs = {
+    const std::vector<qcli::OptionRule> rules = {
         {"level", true, false}, {"blob", true, true}, {"json", false, false}};
     const ArgsCase cases[] = {
         {"separate value", {"a", "--level", "2"}, {"a"}, "2", 0, false, false},
@@ -120,7 +120,7 @@ TEST(CliArgs, SplitsPositionalsOptionsAndFlags) {
         {"value may look like an option", {"--level", "--json"}, {}, "--json", 0, false, false},
     };
     for (const ArgsCase& c : cases) {
-        const qcli::ParsedArgs parsed = qcli::ParseArgs(c.args, specs);
+        const qcli::ParsedArgs parsed = qcli::ParseArgs(c.args, rules);
         EXPECT_EQ(parsed.positional, c.positional) << c.label;
         EXPECT_EQ(parsed.Value("level"), c.level) << c.label;
         EXPECT_EQ(parsed.Values("blob").size(), c.blobs) << c.label;
@@ -130,12 +130,12 @@ TEST(CliArgs, SplitsPositionalsOptionsAndFlags) {
 }
 
 TEST(CliArgs, RejectsMalformedCommandLines) {
-    const std::vector<qcli::OptionSpec> specs = {{"level", true, false}, {"json", false, false}};
+    const std::vector<qcli::OptionRule> rules = {{"level", true, false}, {"json", false, false}};
     const std::vector<std::vector<std::string>> cases = {
         {"--nope"}, {"-x"}, {"--level"}, {"--level", "1", "--level", "2"}, {"--json=yes"}, {"--json", "--json"},
     };
     for (const auto& args : cases)
-        EXPECT_THROW(qcli::ParseArgs(args, specs), qcli::UsageError) << ::testing::PrintToString(args);
+        EXPECT_THROW(qcli::ParseArgs(args, rules), qcli::UsageError) << ::testing::PrintToString(args);
 }
 
 TEST(CliArgs, UnsignedNumbersMustFitIn32Bits) {

@@ -14,7 +14,7 @@ std::vector<std::string> ParsedArgs::Values(const std::string& name) const {
     return it == options.end() ? std::vector<std::string>{} : it->second;
 }
 
-ParsedArgs ParseArgs(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs) {
+ParsedArgs ParseArgs(const std::vector<std::string>& args, const std::vector<OptionRule>& rules) {
     ParsedArgs parsed;
     bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -35,15 +35,15 @@ ParsedArgs ParseArgs(const std::vector<std::string>& args, const std::vector<Opt
 
         const size_t equals = arg.find('=');
         const std::string name = arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
-        const OptionSpec* spec = nullptr;
-        for (const OptionSpec& candidate : specs)
-            if (candidate.name == name) spec = &candidate;
-        if (spec == nullptr) throw UsageError{"unknown option '--" + name + "'"};
-        if (parsed.Has(name) && !spec->repeatable)
+        const OptionRule* rule = nullptr;
+        for (const OptionRule& candidate : rules)
+            if (candidate.name == name) rule = &candidate;
+        if (rule == nullptr) throw UsageError{"unknown option '--" + name + "'"};
+        if (parsed.Has(name) && !rule->repeatable)
             throw UsageError{"option '--" + name + "' given more than once"};
 
         std::string value;
-        if (spec->takesValue) {
+        if (rule->takesValue) {
             if (equals != std::string::npos) {
                 value = arg.substr(equals + 1);
             } else if (i + 1 < args.size()) {

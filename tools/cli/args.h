@@ -15,7 +15,7 @@ struct UsageError {
 
 // One option a command accepts. A flag takes no value; an option with a value
 // may be repeated only when repeatable is set.
-struct OptionSpec {
+struct OptionRule {
     std::string name;  // without the leading "--"
     bool takesValue = false;
     bool repeatable = false;
@@ -37,7 +37,7 @@ struct ParsedArgs {
 // positional argument and "--" ends the options. Throws UsageError for an
 // unknown option, a missing or unexpected value, or a repeated option that is
 // not repeatable. -h/--help anywhere sets help and stops nothing else.
-ParsedArgs ParseArgs(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs);
+ParsedArgs ParseArgs(const std::vector<std::string>& args, const std::vector<OptionRule>& rules);
 
 // Checks the positional count; throws UsageError naming what is missing or extra.
 void RequirePositional(const ParsedArgs& parsed, size_t minimum, size_t maximum);

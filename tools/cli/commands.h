@@ -13,7 +13,7 @@ struct Command {
     const char* name;
     const char* synopsis;      // one line for the overview
     const char* help;          // full text for "quenzil <name> --help"
-    std::vector<OptionSpec> options;
+    std::vector<OptionRule> options;
     int (*run)(const ParsedArgs& args);
 };
 
