@@ -97,14 +97,13 @@ void MXMLExpat::_ParseBuffer(const void* data, int length, bool isFinal) {
 }
 
 bool MXMLExpat::Parse(const std::u16string& path) {
-    _Close();
-    try {
-        _CreateParser();
+    bool opened = false;
+    _RunParse([&] {
         _file = platform::OpenExistingForRead(path);
         if (_file == platform::kInvalidFileHandle) {
-            _Close();
-            return false;
+            return;
         }
+        opened = true;
         char buffer[kReadBlockSize];
         uint32_t count = 0;
         do {
@@ -115,27 +114,15 @@ bool MXMLExpat::Parse(const std::u16string& path) {
             count = std::min(count, kReadBlockSize);
             _ParseBuffer(buffer, static_cast<int>(count), count < kReadBlockSize);
         } while (count == kReadBlockSize);
-    } catch (MSAXError::MStopParsing& stop) {
-        if (!_tagStack.empty()) {
-            stop.tag = _tagStack.back();
-        }
-        _Close();
-        throw;
-    } catch (...) {
-        _Close();
-        throw;
-    }
-    _Close();
-    return true;
+    });
+    return opened;
 }
 
 bool MXMLExpat::ParseString(const std::u16string& text) {
     if (text.empty()) {
         return true;
     }
-    _Close();
-    try {
-        _CreateParser();
+    _RunParse([&] {
         const char* bytes = reinterpret_cast<const char*>(text.data());
         std::size_t left = text.size() * sizeof(char16_t);
         do {
@@ -144,6 +131,15 @@ bool MXMLExpat::ParseString(const std::u16string& text) {
             _ParseBuffer(bytes, static_cast<int>(block), left == 0);
             bytes += block;
         } while (left > 0);
+    });
+    return true;
+}
+
+void MXMLExpat::_RunParse(const std::function<void()>& feed) {
+    _Close();
+    try {
+        _CreateParser();
+        feed();
     } catch (MSAXError::MStopParsing& stop) {
         if (!_tagStack.empty()) {
             stop.tag = _tagStack.back();
@@ -155,7 +151,6 @@ bool MXMLExpat::ParseString(const std::u16string& text) {
         throw;
     }
     _Close();
-    return true;
 }
 
 const std::u16string& MXMLExpat::GetParentTag(int n) const {

@@ -19,6 +19,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <string>
 
 // The library's names and texts are UTF-16; the Expat build must match.
@@ -90,6 +91,11 @@ protected:
 
     // Closes the file and frees the parser; calling it again does nothing.
     void _Close();
+
+    // One self-contained parse: releases what an earlier parse left, creates
+    // the parser, runs feed, and releases parser and file on every way out; a
+    // MSAXError::MStopParsing leaving feed gets tag = innermost open element.
+    void _RunParse(const std::function<void()>& feed);
 
     // Frees a parser left from before, clears the tag stack, pending tag,
     // text and any captured exception, sets the skip depth to the no-skip
