@@ -14,25 +14,13 @@ std::u16string WideName(const std::string& name) {
     return platform::MultiByteToWide(platform::kCodePageAnsi, name);
 }
 
-// The buffer is allocated only once the entry is open; if the allocation
-// fails, the caller closes the entry again before rethrowing.
-std::unique_ptr<unsigned char[]> AllocateBuffer() {
-    return std::unique_ptr<unsigned char[]>(new unsigned char[MSAXBlobFileInfo::kBufferSize]);
-}
-
 }  // namespace
 
 MSAXBlobFileInfo::MSAXBlobFileInfo(MZipArchive* archive, const std::string& fileName)
     : fileName(fileName), archive(archive), mode(eModeRead) {
     if (archive == nullptr) throw MZipArchiveError::MFileNotFound(WideName(fileName));
     entry = archive->OpenFile(fileName);
-    try {
-        buffer = AllocateBuffer();
-    } catch (...) {
-        CloseEntry();
-        throw;
-    }
-    cursor = buffer.get();
+    AttachBuffer();
 }
 
 MSAXBlobFileInfo::MSAXBlobFileInfo(MZipArchive* archive, const std::string& fileName,
@@ -40,8 +28,14 @@ MSAXBlobFileInfo::MSAXBlobFileInfo(MZipArchive* archive, const std::string& file
     : fileName(fileName), archive(archive), mode(eModeWrite) {
     if (archive == nullptr) throw MZipArchiveError::MFileNotCreated(WideName(fileName));
     entry = archive->OpenNewFile(fileName, level);
+    AttachBuffer();
+}
+
+void MSAXBlobFileInfo::AttachBuffer() {
+    // The buffer is allocated only once the entry is open; if the allocation
+    // fails, the entry is closed again before the failure leaves.
     try {
-        buffer = AllocateBuffer();
+        buffer.reset(new unsigned char[kBufferSize]);
     } catch (...) {
         CloseEntry();
         throw;

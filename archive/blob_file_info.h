@@ -87,6 +87,8 @@ private:
 
     // Closes the entry if it is open; never throws.
     void CloseEntry() noexcept;
+    // Allocates the buffer for the entry just opened (closing it on failure).
+    void AttachBuffer();
 
     std::string fileName;
     MZipArchive* archive;
